@@ -58,7 +58,7 @@ Bytes ReplaceBytes(const Bytes& bytes, const Bytes& sought,
 
 template <typename... Ints>
 constexpr int BitOr(int first, int second, Ints... rest) {
-    return (first | second | ... | static_cast<int>(rest));
+    return ((first | second) | ... | static_cast<int>(rest));
 }
 
 // --- Code-page conversion --------------------------------------------------------------------
