@@ -1,10 +1,374 @@
-// Decoding of \uXXXX escapes in service replies.
+// Decoding of service replies: \uXXXX escapes (and %XX, %uXXXX) to code page 936 text. The
+// reply is read as the body of a single-quoted script string literal and passed through the
+// script `unescape` function, done here directly: mask, decode to UTF-16, literal escapes,
+// unescape, encode to code page 936, unmask.
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "text/iconv_convert.h"
 #include "text/text.h"
 
 namespace tovik {
+namespace {
+
+// Code page 936 <-> UTF-16 as lookup tables, filled once from the same iconv conversion that
+// AnsiToWide and WideToAnsi use, so both paths treat every byte and unit alike. A reply of
+// several MB then costs a table lookup per non-ASCII character instead of iconv calls.
+class Cp936Tables {
+  public:
+    static const Cp936Tables& Get() {
+        static const Cp936Tables tables;
+        return tables;
+    }
+
+    // The unit a byte stands for on its own; 0 when it needs a partner or is not valid.
+    std::uint16_t Single(unsigned char byte) const { return single_[byte]; }
+    // The unit of a two-byte character; 0 when the pair is not valid.
+    std::uint16_t Pair(unsigned char lead, unsigned char trail) const {
+        return lead < 0x81 || lead > 0xFE ? 0 : pair_[(lead - 0x81) * 256 + trail];
+    }
+    // Code page 936 form of a BMP unit: below 0x100 one byte, else lead << 8 | trail; 0 when
+    // the code page cannot hold it.
+    std::uint16_t Encode(std::uint16_t unit) const { return encode_[unit]; }
+
+  private:
+    Cp936Tables() : single_{}, pair_(126 * 256, 0), encode_(65536, 0) {
+        const std::string ansi = detail::CodePageName(936);
+        const std::string wide = "UTF-16LE";
+        // A rejected sequence writes this marker: longer than the one unit a hit gives.
+        const detail::BadInput decodeBad{std::string_view("\0\0\0\0", 4), 1};
+        auto decode = [&](std::string_view in) -> std::uint16_t {
+            std::string out;
+            detail::IconvAppend(ansi, wide, in, decodeBad, out);
+            if (out.size() != 2) {
+                return 0;
+            }
+            return static_cast<std::uint16_t>(static_cast<unsigned char>(out[0]) |
+                                              static_cast<unsigned char>(out[1]) << 8);
+        };
+        for (int b = 1; b < 256; ++b) {
+            const char c = static_cast<char>(b);
+            single_[static_cast<std::size_t>(b)] = decode(std::string_view(&c, 1));
+        }
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            for (int trail = 0; trail < 256; ++trail) {
+                const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                pair_[static_cast<std::size_t>((lead - 0x81) * 256 + trail)] =
+                    decode(std::string_view(in, 2));
+            }
+        }
+
+        // Every BMP unit but the surrogates in one call; a unit the code page cannot hold
+        // writes a zero byte, which no code page 936 character contains, so the output splits
+        // unambiguously. Surrogates stay 0: alone or paired, the code page holds none.
+        std::string units;
+        units.reserve(2 * 65536);
+        for (unsigned u = 1; u < 65536; ++u) {
+            if (u >= 0xD800 && u <= 0xDFFF) {
+                continue;
+            }
+            units.push_back(static_cast<char>(u & 0xFF));
+            units.push_back(static_cast<char>(u >> 8));
+        }
+        std::string out;
+        detail::IconvAppend(wide, ansi, units, {std::string_view("\0", 1), 2}, out);
+        std::size_t k = 0;
+        for (unsigned u = 1; u < 65536 && k < out.size(); ++u) {
+            if (u >= 0xD800 && u <= 0xDFFF) {
+                continue;
+            }
+            const auto b = static_cast<unsigned char>(out[k]);
+            if (b == 0) {
+                ++k;
+            } else if (b <= 0x80 || k + 1 >= out.size()) {
+                encode_[u] = b;
+                ++k;
+            } else {
+                encode_[u] =
+                    static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(out[k + 1]));
+                k += 2;
+            }
+        }
+    }
+
+    std::array<std::uint16_t, 256> single_;
+    std::vector<std::uint16_t> pair_;
+    std::vector<std::uint16_t> encode_;
+};
+
+// Width of the character at i for the masking steps: a byte of 0x80 or above takes the next
+// byte with it; a lead byte that ends the text is a one-byte character of its own.
+std::size_t CharWidth(const char* text, std::size_t i, std::size_t n) {
+    return static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < n ? 2 : 1;
+}
+
+// Line breaks and apostrophes cannot stand inside the single-quoted literal: CR LF becomes
+// "{$}", "'" becomes A1 AF, a leading lone CR is dropped, and "\u" becomes "%u" so that
+// `unescape` rather than the literal decodes it.
+std::string Mask(const char* text, std::size_t n) {
+    std::string r;
+    r.reserve(n + n / 8 + 16);
+    std::size_t i = 0;
+    if (n > 0 && text[0] == '\r' && !(n > 1 && text[1] == '\n')) {
+        i = 1;
+    }
+    while (i < n) {
+        const char c = text[i];
+        const char next = i + 1 < n ? text[i + 1] : '\0';
+        if (c == '\r' && next == '\n') {
+            r.append("{$}");
+            i += 2;
+        } else if (c == '\\' && next == 'u') {
+            r.append("%u");
+            i += 2;
+        } else if (c == '\'') {
+            r.append("\xA1\xAF");
+            i += 1;
+        } else {
+            const std::size_t width = CharWidth(text, i, n);
+            r.append(text + i, width);
+            i += width;
+        }
+    }
+    return r;
+}
+
+// Code page 936 to UTF-16 as the conversion calls do it: a byte that starts no valid
+// character becomes "?" and decoding goes on at the next byte. False when a line feed or
+// carriage return appears: the literal would be broken.
+bool Decode(const std::string& r, std::vector<std::uint16_t>& units) {
+    const Cp936Tables& tables = Cp936Tables::Get();
+    units.resize(r.size());
+    std::size_t w = 0;
+    const std::size_t n = r.size();
+    for (std::size_t i = 0; i < n;) {
+        const auto b = static_cast<unsigned char>(r[i]);
+        if (b < 0x80) {
+            if (b == '\n' || b == '\r') {
+                return false;
+            }
+            units[w++] = b;
+            ++i;
+            continue;
+        }
+        std::uint16_t u = tables.Single(b);
+        if (u != 0) {
+            ++i;
+        } else if (i + 1 < n && (u = tables.Pair(b, static_cast<unsigned char>(r[i + 1]))) != 0) {
+            i += 2;
+        } else {
+            u = '?';
+            ++i;
+        }
+        units[w++] = u;
+    }
+    units.resize(w);
+    return true;
+}
+
+int HexValue(std::uint16_t c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// The value of `count` hexadecimal digits at i, or -1 when they are not all there.
+long HexAt(const std::vector<std::uint16_t>& u, std::size_t i, std::size_t end, int count) {
+    if (end - i < static_cast<std::size_t>(count)) {
+        return -1;
+    }
+    long value = 0;
+    for (int k = 0; k < count; ++k) {
+        const int digit = HexValue(u[i + static_cast<std::size_t>(k)]);
+        if (digit < 0) {
+            return -1;
+        }
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+bool IsOctal(std::uint16_t c) {
+    return c >= '0' && c <= '7';
+}
+
+// The units as the body of a single-quoted string literal, decoded in place. False when the
+// literal is not valid: an unescaped "'" ends it early, a trailing backslash escapes the
+// closing quote. \x and \u without their full hexadecimal digits stand for the letter, and
+// \8 and \9 for the digit, as script engines accept them.
+bool EvaluateLiteral(std::vector<std::uint16_t>& u) {
+    const std::size_t n = u.size();
+    std::size_t w = 0;
+    for (std::size_t i = 0; i < n;) {
+        const std::uint16_t c = u[i];
+        if (c == '\'') {
+            return false;
+        }
+        if (c != '\\') {
+            u[w++] = c;
+            ++i;
+            continue;
+        }
+        if (i + 1 >= n) {
+            return false;
+        }
+        const std::uint16_t e = u[i + 1];
+        i += 2;
+        std::uint16_t out = e;
+        switch (e) {
+            case 'b':
+                out = 0x08;
+                break;
+            case 't':
+                out = 0x09;
+                break;
+            case 'n':
+                out = 0x0A;
+                break;
+            case 'v':
+                out = 0x0B;
+                break;
+            case 'f':
+                out = 0x0C;
+                break;
+            case 'r':
+                out = 0x0D;
+                break;
+            case 'x':
+            case 'u': {
+                const int digits = e == 'x' ? 2 : 4;
+                const long value = HexAt(u, i, n, digits);
+                if (value >= 0) {
+                    out = static_cast<std::uint16_t>(value);
+                    i += static_cast<std::size_t>(digits);
+                }
+                break;
+            }
+            default:
+                if (IsOctal(e)) {
+                    // Up to three digits from 0-3, up to two from 4-7.
+                    unsigned value = e - '0';
+                    const std::size_t maxMore = e <= '3' ? 2 : 1;
+                    for (std::size_t k = 0; k < maxMore && i < n && IsOctal(u[i]); ++k) {
+                        value = value * 8 + (u[i] - '0');
+                        ++i;
+                    }
+                    out = static_cast<std::uint16_t>(value);
+                }
+                break;
+        }
+        u[w++] = out;
+    }
+    u.resize(w);
+    return true;
+}
+
+// The script `unescape`, in place: "%uXXXX" and "%XX" become the unit they name.
+void Unescape(std::vector<std::uint16_t>& u) {
+    const std::size_t n = u.size();
+    std::size_t w = 0;
+    for (std::size_t i = 0; i < n;) {
+        const std::uint16_t c = u[i];
+        if (c == '%') {
+            long value = -1;
+            if (i + 1 < n && u[i + 1] == 'u' && (value = HexAt(u, i + 2, n, 4)) >= 0) {
+                u[w++] = static_cast<std::uint16_t>(value);
+                i += 6;
+                continue;
+            }
+            if ((value = HexAt(u, i + 1, n, 2)) >= 0) {
+                u[w++] = static_cast<std::uint16_t>(value);
+                i += 3;
+                continue;
+            }
+        }
+        u[w++] = c;
+        ++i;
+    }
+    u.resize(w);
+}
+
+bool IsHigh(std::uint16_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool IsLow(std::uint16_t u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+// UTF-16 to code page 936, ending before the first U+0000. What the code page cannot hold
+// becomes "?", a surrogate pair counting as one character.
+std::string Encode(const std::vector<std::uint16_t>& u) {
+    const Cp936Tables& tables = Cp936Tables::Get();
+    std::string out;
+    out.reserve(u.size() * 2);
+    const std::size_t n = u.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint16_t c = u[i];
+        if (c < 0x80) {
+            if (c == 0) {
+                break;
+            }
+            out.push_back(static_cast<char>(c));
+            continue;
+        }
+        if (IsHigh(c) && i + 1 < n && IsLow(u[i + 1])) {
+            ++i;
+        }
+        const std::uint16_t code = tables.Encode(c);
+        if (code == 0) {
+            out.push_back('?');
+        } else if (code < 0x100) {
+            out.push_back(static_cast<char>(code));
+        } else {
+            out.push_back(static_cast<char>(code >> 8));
+            out.push_back(static_cast<char>(code & 0xFF));
+        }
+    }
+    return out;
+}
+
+// The masks undone, stepping by characters: A1 AF back to "'", "{$}" back to CR LF.
+Text Unmask(const std::string& d) {
+    Text out;
+    out.reserve(d.size() + d.size() / 16);
+    const std::size_t n = d.size();
+    for (std::size_t i = 0; i < n;) {
+        if (d[i] == '\xA1' && i + 1 < n && d[i + 1] == '\xAF') {
+            out.push_back('\'');
+            i += 2;
+        } else if (d[i] == '{' && d.compare(i, 3, "{$}") == 0) {
+            out.append("\r\n");
+            i += 3;
+        } else {
+            const std::size_t width = CharWidth(d.data(), i, n);
+            out.append(d, i, width);
+            i += width;
+        }
+    }
+    return out;
+}
+
+}  // namespace
 
 Text UnescapeUnicode(const Text& text) {
-    return text;
+    // A Text ends at its first zero byte.
+    const std::string r = Mask(text.c_str(), std::strlen(text.c_str()));
+    std::vector<std::uint16_t> units;
+    if (!Decode(r, units) || !EvaluateLiteral(units)) {
+        return {};
+    }
+    Unescape(units);
+    return Unmask(Encode(units));
 }
 
 }  // namespace tovik
