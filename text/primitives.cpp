@@ -46,7 +46,8 @@ bool MatchesAt(std::string_view text, std::size_t i, std::string_view sought, bo
 // itself a boundary; npos when none.
 std::size_t FindFrom(std::string_view text, std::string_view sought, std::size_t i, bool foldCase) {
     const std::size_t m = sought.size();
-    const auto first = FoldAscii(static_cast<unsigned char>(sought[0]));
+    const auto lead = static_cast<unsigned char>(sought[0]);
+    const unsigned char first = foldCase ? FoldAscii(lead) : lead;
     while (i + m <= text.size()) {
         auto byte = static_cast<unsigned char>(text[i]);
         if ((foldCase ? FoldAscii(byte) : byte) == first && MatchesAt(text, i, sought, foldCase)) {
