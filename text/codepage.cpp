@@ -128,6 +128,25 @@ bool IconvAppend(const std::string& from, const std::string& to, std::string_vie
     return true;
 }
 
+long IconvExact(const std::string& from, const std::string& to, std::string_view in, char* out,
+                std::size_t room) {
+    iconv_t cd = CachedHandle(from, to);
+    if (cd == kNoHandle) {
+        return -1;
+    }
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* inPtr = const_cast<char*>(in.data());
+    std::size_t inLeft = in.size();
+    char* outPtr = out;
+    std::size_t outLeft = room;
+    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
+        inLeft != 0 ||
+        iconv(cd, nullptr, nullptr, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
+        return -1;
+    }
+    return outPtr - out;
+}
+
 }  // namespace detail
 
 namespace {

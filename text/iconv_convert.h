@@ -24,4 +24,10 @@ struct BadInput {
 bool IconvAppend(const std::string& from, const std::string& to, std::string_view in,
                  const BadInput& bad, std::string& out);
 
+// Converts the whole of `in` into `out` (at most `room` bytes) with no replacement: the length
+// written, or -1 when iconv rejects any of it or does not know the pair. For table building,
+// where one character goes at a time.
+long IconvExact(const std::string& from, const std::string& to, std::string_view in, char* out,
+                std::size_t room);
+
 }  // namespace tovik::detail

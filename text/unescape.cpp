@@ -38,12 +38,11 @@ class Cp936Tables {
     Cp936Tables() : single_{}, pair_(126 * 256, 0), encode_(65536, 0) {
         const std::string ansi = detail::CodePageName(936);
         const std::string wide = "UTF-16LE";
-        // A rejected sequence writes this marker: longer than the one unit a hit gives.
-        const detail::BadInput decodeBad{std::string_view("\0\0\0\0", 4), 1};
-        auto decode = [&](std::string_view in) -> std::uint16_t {
-            std::string out;
-            detail::IconvAppend(ansi, wide, in, decodeBad, out);
-            if (out.size() != 2) {
+        // One character at a time: iconv finds the failing position of a long input by
+        // converting again, which made bulk runs with many misses far slower.
+        auto decode = [&](const char* in, std::size_t size) -> std::uint16_t {
+            char out[8];
+            if (detail::IconvExact(ansi, wide, std::string_view(in, size), out, sizeof out) != 2) {
                 return 0;
             }
             return static_cast<std::uint16_t>(static_cast<unsigned char>(out[0]) |
@@ -51,45 +50,28 @@ class Cp936Tables {
         };
         for (int b = 1; b < 256; ++b) {
             const char c = static_cast<char>(b);
-            single_[static_cast<std::size_t>(b)] = decode(std::string_view(&c, 1));
+            single_[static_cast<std::size_t>(b)] = decode(&c, 1);
         }
         for (int lead = 0x81; lead <= 0xFE; ++lead) {
             for (int trail = 0; trail < 256; ++trail) {
                 const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                pair_[static_cast<std::size_t>((lead - 0x81) * 256 + trail)] =
-                    decode(std::string_view(in, 2));
+                pair_[static_cast<std::size_t>((lead - 0x81) * 256 + trail)] = decode(in, 2);
             }
         }
-
-        // Every BMP unit but the surrogates in one call; a unit the code page cannot hold
-        // writes a zero byte, which no code page 936 character contains, so the output splits
-        // unambiguously. Surrogates stay 0: alone or paired, the code page holds none.
-        std::string units;
-        units.reserve(2 * 65536);
+        // Surrogates stay 0: alone or paired, the code page holds none.
         for (unsigned u = 1; u < 65536; ++u) {
             if (u >= 0xD800 && u <= 0xDFFF) {
                 continue;
             }
-            units.push_back(static_cast<char>(u & 0xFF));
-            units.push_back(static_cast<char>(u >> 8));
-        }
-        std::string out;
-        detail::IconvAppend(wide, ansi, units, {std::string_view("\0", 1), 2}, out);
-        std::size_t k = 0;
-        for (unsigned u = 1; u < 65536 && k < out.size(); ++u) {
-            if (u >= 0xD800 && u <= 0xDFFF) {
-                continue;
-            }
-            const auto b = static_cast<unsigned char>(out[k]);
-            if (b == 0) {
-                ++k;
-            } else if (b <= 0x80 || k + 1 >= out.size()) {
-                encode_[u] = b;
-                ++k;
-            } else {
-                encode_[u] =
-                    static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(out[k + 1]));
-                k += 2;
+            const char in[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+            char out[8];
+            const long size =
+                detail::IconvExact(wide, ansi, std::string_view(in, 2), out, sizeof out);
+            if (size == 1) {
+                encode_[u] = static_cast<unsigned char>(out[0]);
+            } else if (size == 2) {
+                encode_[u] = static_cast<std::uint16_t>(static_cast<unsigned char>(out[0]) << 8 |
+                                                        static_cast<unsigned char>(out[1]));
             }
         }
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 
 #include "text/text.h"
@@ -14,6 +15,10 @@ struct Case {
     const char* name;
     Text in, out;
 };
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class UnescapeCases : public testing::TestWithParam<Case> {};
 
