@@ -111,9 +111,9 @@ std::string MatchExpression(std::string_view keyword) {
     return expression;
 }
 
+// Blanks include the ideographic space, which folding turns into a plain one.
 bool IsBlank(std::string_view text) {
-    return text.find_first_not_of(" \t\r\n") == std::string_view::npos &&
-           FoldText(text).find_first_not_of(" \t\r\n") == std::string::npos;
+    return FoldText(text).find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
 std::atomic<std::uint64_t> gIndexCounter{0};
@@ -300,8 +300,8 @@ SearchPage Index::Search(std::string_view keyword, std::int64_t page) {
     } else {
         // Only punctuation or symbols: look for them literally in the folded titles.
         std::string folded = FoldText(keyword);
-        const auto first = folded.find_first_not_of(' ');
-        folded = folded.substr(first, folded.find_last_not_of(' ') - first + 1);
+        const auto first = folded.find_first_not_of(" \t\r\n");  // not blank, so found
+        folded = folded.substr(first, folded.find_last_not_of(" \t\r\n") - first + 1);
         stmt = connection->substring.get();
         BindText(stmt, 1, folded);
     }

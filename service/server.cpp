@@ -3,6 +3,7 @@
 #include "service/server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <iostream>
@@ -87,6 +88,15 @@ std::optional<SearchForm> ParseSearchForm(std::string_view body, std::string* er
 }
 
 Server::Server(Index& index) : index_(index), http_(std::make_unique<httplib::Server>()) {
+    // Plain SO_REUSEADDR: the library's default SO_REUSEPORT would let a second copy of the
+    // service bind the same port and silently take half of the requests.
+    http_->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    // Replies go out as header and body writes; without this, Nagle's algorithm holds the body
+    // back for a delayed ACK on kept-alive connections.
+    http_->set_tcp_nodelay(true);
     http_->set_payload_max_length(kMaxBodyBytes);
     http_->set_keep_alive_timeout(2);
     http_->set_read_timeout(5, 0);
