@@ -81,58 +81,100 @@ class Cp936Tables {
     std::vector<std::uint16_t> encode_;
 };
 
-// Width of the character at i for the masking steps: a byte of 0x80 or above takes the next
-// byte with it; a lead byte that ends the text is a one-byte character of its own.
-std::size_t CharWidth(const char* text, std::size_t i, std::size_t n) {
-    return static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < n ? 2 : 1;
-}
+// Scratch buffers reused from call to call on the same thread: a reply of several MB would
+// otherwise cost fresh pages, and their faults, on every page of a search.
+struct Scratch {
+    std::vector<char> masked;
+    std::vector<std::uint16_t> units;
+    std::vector<char> encoded;
+
+    template <typename T>
+    static T* Room(std::vector<T>& buffer, std::size_t size) {
+        if (buffer.size() < size) {
+            buffer.resize(size);
+        }
+        return buffer.data();
+    }
+    // A thread that once decoded a huge text does not keep that much memory for good.
+    void Trim() {
+        constexpr std::size_t kKeep = 16u << 20;
+        if (masked.size() > kKeep || units.size() > kKeep / 2 || encoded.size() > kKeep) {
+            *this = Scratch();
+        }
+    }
+};
+
+// Bytes the masking step has a rule for, or that start a two-byte character.
+struct MaskClass {
+    bool special[256] = {};
+    constexpr MaskClass() {
+        special[static_cast<unsigned char>('\r')] = true;
+        special[static_cast<unsigned char>('\\')] = true;
+        special[static_cast<unsigned char>('\'')] = true;
+        for (int b = 0x80; b < 256; ++b) {
+            special[b] = true;
+        }
+    }
+};
+constexpr MaskClass kMaskClass;
 
 // Line breaks and apostrophes cannot stand inside the single-quoted literal: CR LF becomes
 // "{$}", "'" becomes A1 AF, a leading lone CR is dropped, and "\u" becomes "%u" so that
-// `unescape` rather than the literal decodes it.
-std::string Mask(const char* text, std::size_t n) {
-    std::string r;
-    r.reserve(n + n / 8 + 16);
+// `unescape` rather than the literal decodes it. Steps by characters: a byte of 0x80 or above
+// takes the next byte with it, and a lead byte that ends the text is a one-byte character of
+// its own. Writes at most 2n bytes; returns the count.
+std::size_t Mask(const char* text, std::size_t n, char* out) {
+    char* w = out;
     std::size_t i = 0;
     if (n > 0 && text[0] == '\r' && !(n > 1 && text[1] == '\n')) {
         i = 1;
     }
     while (i < n) {
         const char c = text[i];
+        if (!kMaskClass.special[static_cast<unsigned char>(c)]) {
+            *w++ = c;
+            ++i;
+            continue;
+        }
         const char next = i + 1 < n ? text[i + 1] : '\0';
         if (c == '\r' && next == '\n') {
-            r.append("{$}");
+            *w++ = '{';
+            *w++ = '$';
+            *w++ = '}';
             i += 2;
         } else if (c == '\\' && next == 'u') {
-            r.append("%u");
+            *w++ = '%';
+            *w++ = 'u';
             i += 2;
         } else if (c == '\'') {
-            r.append("\xA1\xAF");
+            *w++ = '\xA1';
+            *w++ = '\xAF';
             i += 1;
+        } else if (static_cast<unsigned char>(c) >= 0x80 && i + 1 < n) {
+            *w++ = c;
+            *w++ = next;
+            i += 2;
         } else {
-            const std::size_t width = CharWidth(text, i, n);
-            r.append(text + i, width);
-            i += width;
+            *w++ = c;
+            ++i;
         }
     }
-    return r;
+    return static_cast<std::size_t>(w - out);
 }
 
 // Code page 936 to UTF-16 as the conversion calls do it: a byte that starts no valid
-// character becomes "?" and decoding goes on at the next byte. False when a line feed or
-// carriage return appears: the literal would be broken.
-bool Decode(const std::string& r, std::vector<std::uint16_t>& units) {
+// character becomes "?" and decoding goes on at the next byte. Writes at most n units; -1
+// when a line feed or carriage return appears, as the literal would then be broken.
+long Decode(const char* r, std::size_t n, std::uint16_t* out) {
     const Cp936Tables& tables = Cp936Tables::Get();
-    units.resize(r.size());
-    std::size_t w = 0;
-    const std::size_t n = r.size();
+    std::uint16_t* w = out;
     for (std::size_t i = 0; i < n;) {
         const auto b = static_cast<unsigned char>(r[i]);
         if (b < 0x80) {
             if (b == '\n' || b == '\r') {
-                return false;
+                return -1;
             }
-            units[w++] = b;
+            *w++ = b;
             ++i;
             continue;
         }
@@ -145,10 +187,9 @@ bool Decode(const std::string& r, std::vector<std::uint16_t>& units) {
             u = '?';
             ++i;
         }
-        units[w++] = u;
+        *w++ = u;
     }
-    units.resize(w);
-    return true;
+    return w - out;
 }
 
 int HexValue(std::uint16_t c) {
@@ -164,9 +205,9 @@ int HexValue(std::uint16_t c) {
     return -1;
 }
 
-// The value of `count` hexadecimal digits at i, or -1 when they are not all there.
-long HexAt(const std::vector<std::uint16_t>& u, std::size_t i, std::size_t end, int count) {
-    if (end - i < static_cast<std::size_t>(count)) {
+// The value of `count` hexadecimal digits at u[i], or -1 when they are not all there.
+long HexAt(const std::uint16_t* u, std::size_t i, std::size_t end, int count) {
+    if (i > end || end - i < static_cast<std::size_t>(count)) {
         return -1;
     }
     long value = 0;
@@ -184,25 +225,21 @@ bool IsOctal(std::uint16_t c) {
     return c >= '0' && c <= '7';
 }
 
-// The units as the body of a single-quoted string literal, decoded in place. False when the
-// literal is not valid: an unescaped "'" ends it early, a trailing backslash escapes the
-// closing quote. \x and \u without their full hexadecimal digits stand for the letter, and
-// \8 and \9 for the digit, as script engines accept them.
-bool EvaluateLiteral(std::vector<std::uint16_t>& u) {
-    const std::size_t n = u.size();
+// The units as the body of a single-quoted string literal, decoded in place; the new count,
+// or -1 when the literal is not valid: an unescaped "'" ends it early, a trailing backslash
+// escapes the closing quote. \x and \u without their full hexadecimal digits stand for the
+// letter, and \8 and \9 for the digit, as script engines accept them.
+long EvaluateLiteral(std::uint16_t* u, std::size_t n) {
     std::size_t w = 0;
     for (std::size_t i = 0; i < n;) {
         const std::uint16_t c = u[i];
-        if (c == '\'') {
-            return false;
-        }
-        if (c != '\\') {
+        if (c != '\\' && c != '\'') {
             u[w++] = c;
             ++i;
             continue;
         }
-        if (i + 1 >= n) {
-            return false;
+        if (c == '\'' || i + 1 >= n) {
+            return -1;
         }
         const std::uint16_t e = u[i + 1];
         i += 2;
@@ -251,13 +288,12 @@ bool EvaluateLiteral(std::vector<std::uint16_t>& u) {
         }
         u[w++] = out;
     }
-    u.resize(w);
-    return true;
+    return static_cast<long>(w);
 }
 
-// The script `unescape`, in place: "%uXXXX" and "%XX" become the unit they name.
-void Unescape(std::vector<std::uint16_t>& u) {
-    const std::size_t n = u.size();
+// The script `unescape`, in place: "%uXXXX" and "%XX" become the unit they name. Returns
+// the new count.
+std::size_t Unescape(std::uint16_t* u, std::size_t n) {
     std::size_t w = 0;
     for (std::size_t i = 0; i < n;) {
         const std::uint16_t c = u[i];
@@ -277,7 +313,7 @@ void Unescape(std::vector<std::uint16_t>& u) {
         u[w++] = c;
         ++i;
     }
-    u.resize(w);
+    return w;
 }
 
 bool IsHigh(std::uint16_t u) {
@@ -288,19 +324,17 @@ bool IsLow(std::uint16_t u) {
 }
 
 // UTF-16 to code page 936, ending before the first U+0000. What the code page cannot hold
-// becomes "?", a surrogate pair counting as one character.
-std::string Encode(const std::vector<std::uint16_t>& u) {
+// becomes "?", a surrogate pair counting as one character. Writes at most 2n bytes.
+std::size_t Encode(const std::uint16_t* u, std::size_t n, char* out) {
     const Cp936Tables& tables = Cp936Tables::Get();
-    std::string out;
-    out.reserve(u.size() * 2);
-    const std::size_t n = u.size();
+    char* w = out;
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint16_t c = u[i];
         if (c < 0x80) {
             if (c == 0) {
                 break;
             }
-            out.push_back(static_cast<char>(c));
+            *w++ = static_cast<char>(c);
             continue;
         }
         if (IsHigh(c) && i + 1 < n && IsLow(u[i + 1])) {
@@ -308,49 +342,67 @@ std::string Encode(const std::vector<std::uint16_t>& u) {
         }
         const std::uint16_t code = tables.Encode(c);
         if (code == 0) {
-            out.push_back('?');
+            *w++ = '?';
         } else if (code < 0x100) {
-            out.push_back(static_cast<char>(code));
+            *w++ = static_cast<char>(code);
         } else {
-            out.push_back(static_cast<char>(code >> 8));
-            out.push_back(static_cast<char>(code & 0xFF));
+            *w++ = static_cast<char>(code >> 8);
+            *w++ = static_cast<char>(code & 0xFF);
         }
     }
-    return out;
+    return static_cast<std::size_t>(w - out);
 }
 
-// The masks undone, stepping by characters: A1 AF back to "'", "{$}" back to CR LF.
-Text Unmask(const std::string& d) {
-    Text out;
-    out.reserve(d.size() + d.size() / 16);
-    const std::size_t n = d.size();
+// The masks undone in place, stepping by characters: A1 AF back to "'", "{$}" back to CR LF.
+// Both shrink, so writing never overtakes reading. Returns the new count.
+std::size_t Unmask(char* d, std::size_t n) {
+    std::size_t w = 0;
     for (std::size_t i = 0; i < n;) {
-        if (d[i] == '\xA1' && i + 1 < n && d[i + 1] == '\xAF') {
-            out.push_back('\'');
+        const char c = d[i];
+        if (c == '\xA1' && i + 1 < n && d[i + 1] == '\xAF') {
+            d[w++] = '\'';
             i += 2;
-        } else if (d[i] == '{' && d.compare(i, 3, "{$}") == 0) {
-            out.append("\r\n");
+        } else if (c == '{' && i + 2 < n && d[i + 1] == '$' && d[i + 2] == '}') {
+            d[w++] = '\r';
+            d[w++] = '\n';
             i += 3;
+        } else if (static_cast<unsigned char>(c) >= 0x80 && i + 1 < n) {
+            d[w++] = c;
+            d[w++] = d[i + 1];
+            i += 2;
         } else {
-            const std::size_t width = CharWidth(d.data(), i, n);
-            out.append(d, i, width);
-            i += width;
+            d[w++] = c;
+            ++i;
         }
     }
-    return out;
+    return w;
 }
 
 }  // namespace
 
 Text UnescapeUnicode(const Text& text) {
+    thread_local Scratch scratch;
     // A Text ends at its first zero byte.
-    const std::string r = Mask(text.c_str(), std::strlen(text.c_str()));
-    std::vector<std::uint16_t> units;
-    if (!Decode(r, units) || !EvaluateLiteral(units)) {
-        return {};
+    const std::size_t n = std::strlen(text.c_str());
+
+    char* masked = Scratch::Room(scratch.masked, 2 * n);
+    const std::size_t maskedSize = Mask(text.c_str(), n, masked);
+    std::uint16_t* units = Scratch::Room(scratch.units, maskedSize);
+    long count = Decode(masked, maskedSize, units);
+    if (count >= 0) {
+        count = EvaluateLiteral(units, static_cast<std::size_t>(count));
     }
-    Unescape(units);
-    return Unmask(Encode(units));
+    Text result;
+    if (count >= 0) {
+        const std::size_t unescaped = Unescape(units, static_cast<std::size_t>(count));
+        char* encoded = Scratch::Room(scratch.encoded, 2 * unescaped);
+        const std::size_t size = Unmask(encoded, Encode(units, unescaped, encoded));
+        if (size > 0) {
+            result.assign(encoded, size);
+        }
+    }
+    scratch.Trim();
+    return result;
 }
 
 }  // namespace tovik
