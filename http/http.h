@@ -44,17 +44,19 @@ inline constexpr char DefaultUserAgent[] =
     "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1; ZT4KQ; .NET CLR 2.0.50727; .NET CLR "
     "3.0.04506.648; .NET CLR 3.5.21022)";
 
+// Every member has an initializer so designated-initializer calls compile without warnings:
+// HttpRequest(url, {.method = 1, .bodyText = body}).
 struct HttpRequestOptions {
     int method = 0;              // 1: POST; 0: GET without body; other: GET with the body
-    Text bodyText;               // sent when bodyBytes is empty
+    Text bodyText{};             // sent when bodyBytes is empty
     Text* cookies = nullptr;     // non-null = given: switches off the transport's cookie store
     Text* newCookies = nullptr;  // out: the reply's cookies, "name=value" joined by "; "
-    Text extraHeaders;           // caller's lines, "\r\n"-separated, no final break
+    Text extraHeaders{};         // caller's lines, "\r\n"-separated, no final break
     Text* location = nullptr;    // out: last "Location:" value, else the raw header block
     bool noRedirect = false;
-    Bytes bodyBytes;             // preferred over bodyText
-    std::optional<Text> proxy;   // engaged = given, even when empty: plain-http goes through it
-    Text* rawHeaders = nullptr;  // out: the final reply's status and header lines
+    Bytes bodyBytes{};            // preferred over bodyText
+    std::optional<Text> proxy{};  // engaged = given, even when empty: plain-http goes through it
+    Text* rawHeaders = nullptr;   // out: the final reply's status and header lines
 };
 
 // Sends one request and returns the reply body; empty on failure. Blocks until the reply is read

@@ -28,8 +28,9 @@ using CurlStringPtr = std::unique_ptr<char, Free<curl_free>>;
 using SharePtr = std::unique_ptr<CURLSH, Free<curl_share_cleanup>>;
 
 // Default time-outs: a dead server must not freeze a search, a slow one may still answer.
-// Connecting (name lookup and TLS handshake included) may take 60 s; afterwards a transfer
-// that receives less than 1 byte per second for 60 s in a row is given up.
+// Connecting (name lookup and TLS handshake included) may take 60 s; afterwards a transfer is
+// given up when no byte moves for 60 s, or when it averages less than 1 byte per second over
+// 60 s (libcurl's speed check, which alone would let a short burst hide a stall for seconds).
 constexpr Timeouts kDefaultTimeouts{std::chrono::milliseconds{60000}, std::chrono::seconds{60}};
 
 std::atomic<long> gConnectMs{kDefaultTimeouts.connect.count()};
@@ -126,8 +127,25 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
     return n;
 }
 
-int OnProgress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return gAborted.load() ? 1 : 0;
+// Ends a transfer on shutdown, and one on which no byte has moved either way for the stall
+// time. libcurl calls this about once a second even while nothing arrives.
+struct Progress {
+    std::chrono::steady_clock::duration stall;
+    curl_off_t moved = 0;
+    std::chrono::steady_clock::time_point lastMove = std::chrono::steady_clock::now();
+};
+
+int OnProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
+    if (gAborted.load()) {
+        return 1;
+    }
+    auto* progress = static_cast<Progress*>(user);
+    const auto now = std::chrono::steady_clock::now();
+    if (downloaded + uploaded != progress->moved) {
+        progress->moved = downloaded + uploaded;
+        progress->lastMove = now;
+    }
+    return now - progress->lastMove >= progress->stall ? 1 : 0;
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
@@ -254,7 +272,7 @@ std::optional<UrlParts> SplitUrl(const char* url) {
     return UrlParts{LowerCase(scheme), LowerCase(host)};
 }
 
-void SetCommonOptions(CURL* easy, const Request& request, Exchange& exchange) {
+void SetCommonOptions(CURL* easy, const Request& request, Exchange& exchange, Progress& progress) {
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
@@ -269,6 +287,7 @@ void SetCommonOptions(CURL* easy, const Request& request, Exchange& exchange) {
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, gStallSeconds.load());
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &progress);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &exchange);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &OnHeader);
@@ -313,7 +332,8 @@ Reply Perform(const Request& request) {
     }
 
     Exchange exchange;
-    SetCommonOptions(easy.get(), request, exchange);
+    Progress progress{std::chrono::seconds(gStallSeconds.load())};
+    SetCommonOptions(easy.get(), request, exchange, progress);
 
     const Text origin = (request.secure ? "https://" : "http://") + request.host;
     Text url = origin + ":" + std::to_string(port) + ParsablePath(request.path);
@@ -361,6 +381,8 @@ Reply Perform(const Request& request) {
         curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get());
 
         exchange = Exchange{};
+        progress.moved = 0;
+        progress.lastMove = std::chrono::steady_clock::now();
         const CURLcode result = curl_easy_perform(easy.get());
         curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, nullptr);
         if (gAborted.load()) {

@@ -105,6 +105,11 @@ bool TestServer::WaitForRequests(std::size_t n, std::chrono::milliseconds deadli
     return arrived_.wait_for(lock, deadline, [&] { return requests_.size() >= n; });
 }
 
+bool TestServer::WaitForFragments(std::size_t n, std::chrono::milliseconds deadline) const {
+    std::unique_lock lock(mutex_);
+    return arrived_.wait_for(lock, deadline, [&] { return fragments_.size() >= n; });
+}
+
 void TestServer::Serve() {
     for (;;) {
         pollfd fds[2] = {{listenFd_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
@@ -133,6 +138,7 @@ void TestServer::HandleConnection(int fd) {
                 if (!buffer.empty()) {
                     std::lock_guard lock(mutex_);
                     fragments_.push_back(buffer);
+                    arrived_.notify_all();
                 }
                 return;
             }

@@ -51,6 +51,8 @@ class TestServer {
     // Waits until n requests have arrived; false after the deadline.
     bool WaitForRequests(std::size_t n,
                          std::chrono::milliseconds deadline = std::chrono::seconds(20)) const;
+    bool WaitForFragments(std::size_t n,
+                          std::chrono::milliseconds deadline = std::chrono::seconds(20)) const;
 
   private:
     void Serve();
