@@ -122,7 +122,7 @@ std::atomic<std::uint64_t> gIndexCounter{0};
 
 struct Index::Connection {
     DbPtr db;
-    StmtPtr newest, words, substring;
+    StmtPtr newest, words, substring, row;
 };
 
 Index::Index(const std::string& path) {
@@ -154,19 +154,19 @@ std::unique_ptr<Index::Connection> Index::Open(bool readOnly) {
     if (!readOnly) {
         Exec(raw, kSchema);
     }
-    const std::string page = " LIMIT ?2 OFFSET ?3";
     connection->newest = Prepare(raw, std::string("SELECT ") + kColumns +
-                                          " FROM entry e ORDER BY e.date DESC, e.id DESC" + page);
+                                          " FROM entry e ORDER BY e.date DESC, e.id DESC"
+                                          " LIMIT ?2 OFFSET ?3");
     connection->words =
-        Prepare(raw, std::string("SELECT ") + kColumns +
-                         " FROM entry_words JOIN entry e ON e.id = entry_words.rowid"
-                         " WHERE entry_words MATCH ?1"
-                         " ORDER BY bm25(entry_words), e.date DESC, e.id DESC" +
-                         page);
-    connection->substring = Prepare(raw, std::string("SELECT ") + kColumns +
-                                             " FROM entry e WHERE instr(e.folded, ?1) > 0"
-                                             " ORDER BY e.date DESC, e.id DESC" +
-                                             page);
+        Prepare(raw,
+                "SELECT e.id FROM entry_words JOIN entry e ON e.id = entry_words.rowid"
+                " WHERE entry_words MATCH ?1"
+                " ORDER BY bm25(entry_words), e.date DESC, e.id DESC");
+    connection->substring = Prepare(raw,
+                                    "SELECT e.id FROM entry e WHERE instr(e.folded, ?1) > 0"
+                                    " ORDER BY e.date DESC, e.id DESC");
+    connection->row =
+        Prepare(raw, std::string("SELECT ") + kColumns + " FROM entry e WHERE e.id = ?1");
     return connection;
 }
 
@@ -261,6 +261,10 @@ ImportReport Index::Import(std::istream& catalog) {
             ++(exists ? report.updated : report.added);
         }
         Exec(db, "COMMIT");
+        std::lock_guard lock(cacheMutex_);
+        lru_.clear();
+        cached_.clear();
+        cachedIds_ = 0;
     } catch (...) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
@@ -278,6 +282,40 @@ IndexStats Index::Stats() {
     return stats;
 }
 
+std::shared_ptr<const Index::Ids> Index::Ranked(Connection& connection, const std::string& key,
+                                                sqlite3_stmt* stmt, std::string_view argument) {
+    {
+        std::lock_guard lock(cacheMutex_);
+        if (const auto hit = cached_.find(key); hit != cached_.end()) {
+            lru_.splice(lru_.begin(), lru_, hit->second);
+            return hit->second->second;
+        }
+    }
+    auto ids = std::make_shared<Ids>();
+    BindText(stmt, 1, argument);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        ids->push_back(sqlite3_column_int64(stmt, 0));
+    }
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    if (rc != SQLITE_DONE) {
+        Fail(connection.db.get(), "search");
+    }
+    std::lock_guard lock(cacheMutex_);
+    if (!cached_.contains(key) && ids->size() <= kCachedIdsMax / 4) {
+        lru_.emplace_front(key, ids);
+        cached_.emplace(key, lru_.begin());
+        cachedIds_ += ids->size();
+        while (cachedIds_ > kCachedIdsMax || lru_.size() > 4096) {
+            cachedIds_ -= lru_.back().second->size();
+            cached_.erase(lru_.back().first);
+            lru_.pop_back();
+        }
+    }
+    return ids;
+}
+
 SearchPage Index::Search(std::string_view keyword, std::int64_t page) {
     SearchPage result;
     // Pages far past any catalog are empty without asking the database.
@@ -291,42 +329,57 @@ SearchPage Index::Search(std::string_view keyword, std::int64_t page) {
         ~Return() { index->Release(std::move(connection)); }
     } giveBack{this, connection};
 
-    sqlite3_stmt* stmt = nullptr;
-    if (IsBlank(keyword)) {
-        stmt = connection->newest.get();
-    } else if (const auto expression = MatchExpression(keyword); !expression.empty()) {
-        stmt = connection->words.get();
-        BindText(stmt, 1, expression);
-    } else {
-        // Only punctuation or symbols: look for them literally in the folded titles.
-        std::string folded = FoldText(keyword);
-        const auto first = folded.find_first_not_of(" \t\r\n");  // not blank, so found
-        folded = folded.substr(first, folded.find_last_not_of(" \t\r\n") - first + 1);
-        stmt = connection->substring.get();
-        BindText(stmt, 1, folded);
-    }
-    // One row more than a page tells whether a later page exists.
-    sqlite3_bind_int64(stmt, 2, kPageSize + 1);
-    sqlite3_bind_int64(stmt, 3, (page - 1) * kPageSize);
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        if (static_cast<int>(result.hits.size()) == kPageSize) {
-            result.more = true;
-            break;
-        }
+    auto readRow = [](sqlite3_stmt* stmt) {
         Entry e;
         e.title = ColumnText(stmt, 0);
         e.size = sqlite3_column_int64(stmt, 1);
         e.date = ColumnText(stmt, 2);
         e.files = sqlite3_column_int64(stmt, 3);
         e.hash = ColumnText(stmt, 4);
-        result.hits.push_back(std::move(e));
+        return e;
+    };
+    const std::int64_t offset = (page - 1) * kPageSize;
+
+    if (IsBlank(keyword)) {
+        // The newest-first index walks straight to the page; one row more tells about the next.
+        sqlite3_stmt* stmt = connection->newest.get();
+        sqlite3_bind_int64(stmt, 2, kPageSize + 1);
+        sqlite3_bind_int64(stmt, 3, offset);
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            if (static_cast<int>(result.hits.size()) == kPageSize) {
+                result.more = true;
+                break;
+            }
+            result.hits.push_back(readRow(stmt));
+        }
+        sqlite3_reset(stmt);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+            Fail(connection->db.get(), "search");
+        }
+        return result;
     }
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        Fail(connection->db.get(), "search");
+
+    std::shared_ptr<const Ids> ids;
+    if (const auto expression = MatchExpression(keyword); !expression.empty()) {
+        ids = Ranked(*connection, "w" + expression, connection->words.get(), expression);
+    } else {
+        // Only punctuation or symbols: look for them literally in the folded titles.
+        std::string folded = FoldText(keyword);
+        const auto first = folded.find_first_not_of(" \t\r\n");  // not blank, so found
+        folded = folded.substr(first, folded.find_last_not_of(" \t\r\n") - first + 1);
+        ids = Ranked(*connection, "s" + folded, connection->substring.get(), folded);
     }
+    const auto total = static_cast<std::int64_t>(ids->size());
+    sqlite3_stmt* row = connection->row.get();
+    for (std::int64_t i = offset; i < total && i < offset + kPageSize; ++i) {
+        sqlite3_bind_int64(row, 1, (*ids)[static_cast<std::size_t>(i)]);
+        if (sqlite3_step(row) == SQLITE_ROW) {
+            result.hits.push_back(readRow(row));
+        }
+        sqlite3_reset(row);
+    }
+    result.more = offset + kPageSize < total;
     return result;
 }
 

@@ -5,15 +5,18 @@
 #include <condition_variable>
 #include <cstdint>
 #include <iosfwd>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "service/catalog.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace tovik::service {
 
@@ -58,9 +61,21 @@ class Index {
 
   private:
     struct Connection;
+    using Ids = std::vector<std::int64_t>;
     std::unique_ptr<Connection> Open(bool readOnly);
     std::unique_ptr<Connection> Acquire();
     void Release(std::unique_ptr<Connection> connection);
+    std::shared_ptr<const Ids> Ranked(Connection& connection, const std::string& key,
+                                      sqlite3_stmt* stmt, std::string_view argument);
+
+    // Every match of a keyword in rank order, kept for its later pages: the tool asks for pages
+    // 1..N one after another, and ranking a common word costs far more than reading 20 rows.
+    static constexpr std::size_t kCachedIdsMax = 4'000'000;
+    using Lru = std::list<std::pair<std::string, std::shared_ptr<const Ids>>>;
+    std::mutex cacheMutex_;
+    Lru lru_;
+    std::unordered_map<std::string, Lru::iterator> cached_;
+    std::size_t cachedIds_ = 0;
 
     std::string uri_;
     std::unique_ptr<Connection> writer_;

@@ -99,6 +99,7 @@ Server::Server(Index& index) : index_(index), http_(std::make_unique<httplib::Se
     http_->set_tcp_nodelay(true);
     http_->set_payload_max_length(kMaxBodyBytes);
     http_->set_keep_alive_timeout(2);
+    http_->set_keep_alive_max_count(1000);
     http_->set_read_timeout(5, 0);
     http_->set_write_timeout(5, 0);
 
