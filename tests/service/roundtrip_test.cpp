@@ -17,9 +17,9 @@
 namespace tovik::service {
 namespace {
 
-constexpr const char *kHitPattern = R"({"date": "(.*?)",
-                     "files" : "(\d+)", "magnet" : "(.*?)", "size" : "(.*?)", "title" : "(.*?)"
-})";
+// The tool's hit pattern, 89 bytes.
+constexpr const char* kHitPattern =
+    R"re({"date": "(.*?)", "files": "(\d+)", "magnet": "(.*?)", "size": "(.*?)", "title": "(.*?)"})re";
 
 // UTF-8 literal to the tool's code page 936 text.
 Text Ansi(const std::string& utf8) {
