@@ -63,8 +63,9 @@ struct HttpRequestOptions {
 // or the transfer fails. Safe to call from several threads at once. Each call uses its own
 // transport handle; only the transport's in-memory cookie store is shared by the process.
 //
-// Time-outs: connecting (name lookup and TLS included) may take 60 s; after that a transfer that
-// receives less than 1 byte per second for 60 s is given up. The reply read so far is kept.
+// Time-outs: connecting (name lookup and TLS handshake included) may take 60 s; afterwards the
+// transfer is given up when no byte moves for 60 s or it averages under 1 byte per second for
+// 60 s. Whatever arrived before is kept. Certificates are verified against the system's CAs.
 Bytes HttpRequest(const Text& url, const HttpRequestOptions& options = {});
 
 // Shutdown: after AbortAllHttpRequests every request in flight ends within about a second with
