@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
-# Builds the tool and starts it.
+# Builds the tool and starts it. It opens a window, so it needs a desktop session.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "No display: tovikbt is a desktop window and needs an X11 or Wayland session" >&2
+    echo "(neither DISPLAY nor WAYLAND_DISPLAY is set). Run this from a desktop terminal." >&2
+    exit 1
+fi
+
 . scripts/deps.sh
 tovik_install_deps
 
@@ -10,7 +17,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVIK_BUILD_TESTS=O
 cmake --build "$build" -j"$(nproc)"
 
 if [ ! -x "$build/app/tovikbt" ]; then
-    echo "Built the libraries; the window is not there yet."
-    exit 0
+    echo "The build did not produce $build/app/tovikbt." >&2
+    exit 1
 fi
 exec "$build/app/tovikbt"
