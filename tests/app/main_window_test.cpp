@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -202,6 +203,16 @@ class MainWindowTest : public QObject {
         w.编辑框_搜索页数->setFocus();
         QTest::keyClicks(w.编辑框_搜索页数, typed);
         QCOMPARE(w.编辑框_搜索页数->text(), shown);
+    }
+
+    void pageCountDropsComposedCharactersToo() {
+        MainWindow& w = ShowActive();
+        w.编辑框_搜索页数->clear();
+        w.编辑框_搜索页数->setFocus();
+        QInputMethodEvent composed;
+        composed.setCommitString(QStringLiteral("1第2页-"));
+        QApplication::sendEvent(w.编辑框_搜索页数, &composed);
+        QCOMPARE(w.编辑框_搜索页数->text(), QStringLiteral("12-"));
     }
 
     void pageCountControlKeysWork() {
