@@ -20,4 +20,20 @@ if [ ! -x "$build/app/tovikbt" ]; then
     echo "The build did not produce $build/app/tovikbt." >&2
     exit 1
 fi
-exec "$build/app/tovikbt"
+
+# The local index service the tool is built against; it stops when the window closes.
+svc_pid=
+if [ -x "$build/service/tovikbt-index" ]; then
+    "$build/service/tovikbt-index" &
+    svc_pid=$!
+    trap 'kill "$svc_pid" 2>/dev/null; wait "$svc_pid" 2>/dev/null || true' EXIT
+    # Wait until it answers; if it exits at once the port is taken, most likely by an
+    # instance that is already running, and the tool uses that one.
+    for _ in $(seq 100); do
+        (exec 3<>/dev/tcp/127.0.0.1/18089) 2>/dev/null && break
+        kill -0 "$svc_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+fi
+
+"$build/app/tovikbt"
