@@ -1,5 +1,8 @@
-// tovikbt: sets up Qt, shows the window centred and runs its event loop until it is closed.
+// tovikbt: sets up libcurl and Qt, shows the window centred and runs its event loop until it is
+// closed.
 #include <QApplication>
+
+#include <curl/curl.h>
 
 #include <chrono>
 #include <cstdio>
@@ -17,6 +20,8 @@ int StartUp() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Once, before any thread exists; a failure leaves every request empty, nothing more.
+    const bool curlReady = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     QApplication application(argc, argv);
     StartUp();
 
@@ -29,6 +34,9 @@ int main(int argc, char* argv[]) {
     if (!tovik::FinishThreads(std::chrono::seconds(3))) {
         std::fflush(nullptr);
         std::_Exit(status);
+    }
+    if (curlReady) {
+        curl_global_cleanup();  // every thread that could make a request has ended
     }
     return status;
 }

@@ -18,6 +18,7 @@
 #include "app/controls.h"
 #include "app/settings.h"
 #include "app/toolkit.h"
+#include "http/http.h"
 
 namespace tovik {
 namespace {
@@ -73,6 +74,7 @@ MainWindow::MainWindow(WindowSettings settings)
       标签1(new QLabel(this)),
       settings_(std::move(settings)) {
     OpenToolkit();
+    ResumeHttpRequests();
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("TovikBT磁力链接搜索"));
 
@@ -161,20 +163,22 @@ MainWindow::~MainWindow() {
     编辑框_搜索内容->removeEventFilter(this);
     编辑框_搜索页数->removeEventFilter(this);
     listViewport_->removeEventFilter(this);
-    CloseToolkit();
-    // Every control operation now returns at once, so the threads end promptly; one that does
-    // not would go on to use the controls destroyed below.
+    EndSession();
+    // Every control operation and request now returns at once, so the threads end promptly; one
+    // that does not would go on to use the controls destroyed below.
     if (!FinishThreads(std::chrono::seconds(30))) {
         qFatal("A thread of the window is still running after it closed");
     }
 }
 
-void MainWindow::OnCreated() {
-    OpenAddress(settings_.startupAddress);
+void MainWindow::EndSession() {
+    CloseToolkit();
+    // A worker waiting for a server that never answers must not hold up the end.
+    AbortAllHttpRequests();
 }
 
-void MainWindow::StartSearch() {
-    // The search itself arrives with the search worker; until then the events change nothing.
+void MainWindow::OnCreated() {
+    OpenAddress(settings_.startupAddress);
 }
 
 void MainWindow::OnEditKeyDown(int virtualKey) {
@@ -205,7 +209,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    CloseToolkit();
+    EndSession();
     QWidget::closeEvent(event);
 }
 

@@ -39,14 +39,18 @@ class MainWindow : public QWidget {
     Q_OBJECT
 
   public:
-    // Opens the window session and the start-up page; the window is centred but not yet shown.
+    // Opens the window session (letting requests through again after an earlier window's end)
+    // and the start-up page; the window is centred but not yet shown.
     explicit MainWindow(WindowSettings settings = DefaultWindowSettings());
-    // Closes the session and waits for the threads it started, which by then return at once
-    // from every control operation.
+    // Closes the session, aborts the requests in flight and waits for the threads it started,
+    // which by then return at once from every control operation and request.
     ~MainWindow() override;
 
-    // Enter in either edit box, or a click on the button.
+    // Enter in either edit box, or a click on the button: resets the button and the list and
+    // runs SearchWorker on a new thread, returning at once.
     void StartSearch();
+    // One search run, on its own thread: pages 1 to N of the keyword, a row per hit.
+    void SearchWorker();
     // A double-click on the result list: copies the selected row's link and flashes a suffix.
     void CopySelectedLink();
 
@@ -67,6 +71,8 @@ class MainWindow : public QWidget {
 
   private:
     void OnCreated();
+    // The window is going: control operations and requests return their empty result from now.
+    void EndSession();
     void OnEditKeyDown(int virtualKey);
     // Keeps the outer size at 702 x 453 whatever frame the platform draws around the client area.
     void FitOuterSize();
