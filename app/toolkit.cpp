@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -185,6 +186,26 @@ void OnWindowThreadNoResult(QObject* context, Op op) {
     });
 }
 
+// True on every thread but the window thread, whose operations are handed over one at a time.
+bool HandedOver() {
+    Session& session = TheSession();
+    std::lock_guard lock(session.mutex);
+    return std::this_thread::get_id() != session.windowThread;
+}
+
+// Between two handed-over operations the window thread is idle, so it would repaint the list
+// after each: a relayout and every visible cell's text shaped anew, several times per row and
+// far dearer than the rows themselves. While rows arrive that way the list is repainted at most
+// once a display frame; every change is still made at once and shown within the frame.
+constexpr int kFrameMs = 16;
+void PaceRepaints(QTreeWidget* list) {
+    if (!list->updatesEnabled()) {
+        return;  // a repaint is already due
+    }
+    list->setUpdatesEnabled(false);
+    QTimer::singleShot(kFrameMs, list, [list] { list->setUpdatesEnabled(true); });
+}
+
 QTreeWidgetItem* RowItem(QTreeWidget* list, int row) {
     return row >= 0 && row < list->topLevelItemCount() ? list->topLevelItem(row) : nullptr;
 }
@@ -216,7 +237,10 @@ int RowCount(QTreeWidget* list) {
 }
 
 int InsertRow(QTreeWidget* list, const Text& text) {
-    return OnWindowThread(list, -1, [list, text] {
+    return OnWindowThread(list, -1, [list, text, paced = HandedOver()] {
+        if (paced) {
+            PaceRepaints(list);
+        }
         const int row = list->topLevelItemCount();
         // Owned by the list from here on.
         auto* item = new QTreeWidgetItem(list);
@@ -226,7 +250,10 @@ int InsertRow(QTreeWidget* list, const Text& text) {
 }
 
 void SetCellText(QTreeWidget* list, int row, int column, const Text& text) {
-    OnWindowThreadNoResult(list, [list, row, column, text] {
+    OnWindowThreadNoResult(list, [list, row, column, text, paced = HandedOver()] {
+        if (paced) {
+            PaceRepaints(list);
+        }
         if (QTreeWidgetItem* item = RowItem(list, row);
             item != nullptr && column >= 0 && column < list->columnCount()) {
             item->setText(column, ToQString(text));

@@ -270,6 +270,8 @@ class SearchTest : public QObject {
         QCOMPARE(Row(4),
                  (Texts({"5", "title b2", "2.5 GB", "2024-01-b2", "2", "magnet:?xt=urn:btih:b2"})));
         QCOMPARE(captions_->Captions(), (QStringList{kSearch, Caption(1), Caption(2), kDone}));
+        // While rows arrive the list paints at a paced rate; afterwards it paints as usual.
+        QTRY_VERIFY(List()->updatesEnabled());
     }
 
     // Only pages with hits show in the caption; the others are still requested.
