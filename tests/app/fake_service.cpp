@@ -2,16 +2,14 @@
 // an eventfd that every wait also watches.
 #include "fake_service.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
-#include <stdexcept>
+
+#include "loopback.h"
 
 namespace tovik::testing {
 namespace {
@@ -23,30 +21,6 @@ std::string Lower(std::string s) {
     return s;
 }
 
-// Waits for `fd` to become readable or the service to stop; false on stop or error.
-bool WaitReadable(int fd, int stopFd) {
-    pollfd fds[2] = {{fd, POLLIN, 0}, {stopFd, POLLIN, 0}};
-    while (::poll(fds, 2, -1) < 0) {
-    }
-    return fds[1].revents == 0;
-}
-
-bool SendAll(int fd, int stopFd, const std::string& bytes) {
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        pollfd fds[2] = {{fd, POLLOUT, 0}, {stopFd, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0 || fds[1].revents != 0) {
-            return false;
-        }
-        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) {
-            return false;
-        }
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 int ServiceRequest::Page() const {
@@ -55,18 +29,7 @@ int ServiceRequest::Page() const {
 }
 
 FakeService::FakeService() {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (listenFd_ < 0 ||
-        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 64) != 0 ||
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        throw std::runtime_error("fake service: cannot listen on 127.0.0.1");
-    }
-    port_ = ntohs(address.sin_port);
+    listenFd_ = ListenOnLoopback(port_);
     stopFd_ = ::eventfd(0, EFD_CLOEXEC);
     script_ = [](const ServiceRequest&) { return ServiceReply{}; };
     acceptor_ = std::thread([this] { Accept(); });

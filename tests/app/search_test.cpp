@@ -10,11 +10,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <initializer_list>
@@ -28,7 +23,9 @@
 #include "app_test_main.h"
 #include "fake_service.h"
 #include "http/transport.h"
+#include "loopback.h"
 #include "url_recorder.h"
+#include "wait_without_events.h"
 
 using namespace tovik;
 using namespace tovik::testing;
@@ -75,32 +72,6 @@ class CaptionRecorder : public QObject {
     QPushButton* button_;
     QStringList seen_;
 };
-
-// Polls without handling events, so the window thread serves no queued operation meanwhile.
-template <typename Predicate>
-bool WaitWithoutEvents(Predicate done) {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
-// A loopback port on which nothing listens: connecting to it is refused.
-int ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 // Answers each page from `pages` (keyed by currentPage), a page without hits for the rest.
 FakeService::Script Pages(std::map<int, ServiceReply> pages) {

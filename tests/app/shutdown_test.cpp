@@ -18,26 +18,15 @@
 #include "app/main_window.h"
 #include "app/toolkit.h"
 #include "url_recorder.h"
+#include "wait_without_events.h"
 
 using namespace tovik;
+using tovik::testing::WaitWithoutEvents;
 using namespace std::chrono_literals;
 
 namespace {
 
 const WindowSettings kSettings{"http://127.0.0.1:9/search", "http://127.0.0.1:9/start"};
-
-// Polls without handling events, so the window thread serves no queued operation meanwhile.
-template <typename Predicate>
-bool WaitWithoutEvents(Predicate done) {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 }  // namespace
 

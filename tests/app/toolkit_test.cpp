@@ -18,8 +18,10 @@
 
 #include "app/main_window.h"
 #include "app/toolkit.h"
+#include "wait_without_events.h"
 
 using namespace tovik;
+using tovik::testing::WaitWithoutEvents;
 using namespace std::chrono_literals;
 
 namespace {
@@ -44,19 +46,6 @@ class Gate {
     std::condition_variable changed_;
     bool open_ = false;
 };
-
-// Polls without handling events, so nothing queued to the window thread is carried out.
-template <typename Predicate>
-bool WaitWithoutEvents(Predicate done) {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 }  // namespace
 

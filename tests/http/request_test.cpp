@@ -1,9 +1,6 @@
 // HttpRequest against loopback servers of the test's own: the request bytes on the wire, the
 // header completion, bodies, cookies, redirects, the proxy, and every way a request can fail.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -12,11 +9,13 @@
 
 #include "http/http.h"
 #include "http/transport.h"
+#include "loopback.h"
 #include "test_server.h"
 
 namespace tovik {
 namespace {
 
+using testing::ClosedPort;
 using testing::OkReply;
 using testing::ScriptedReply;
 using testing::TestServer;
@@ -54,19 +53,6 @@ bool HasHeaderLine(const std::string& request, const std::string& line) {
 
 Text AsText(const Bytes& bytes) {
     return Text(bytes.begin(), bytes.end());
-}
-
-// A loopback port that nothing listens on.
-int ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
 }
 
 class HttpRequestTest : public ::testing::Test {

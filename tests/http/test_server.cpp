@@ -1,15 +1,13 @@
 // The loopback test server: one serving thread that takes connections one after another.
 #include "test_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <stdexcept>
+
+#include "loopback.h"
 
 namespace tovik::testing {
 
@@ -51,19 +49,7 @@ ScriptedReply OkReply(const std::string& body, const std::string& headerLines) {
 }
 
 TestServer::TestServer() {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    if (listenFd_ < 0 ||
-        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 64) != 0 ||
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        throw std::runtime_error("test server: cannot listen on 127.0.0.1");
-    }
-    port_ = ntohs(address.sin_port);
+    listenFd_ = ListenOnLoopback(port_);
     stopFd_ = ::eventfd(0, EFD_CLOEXEC);
     script_ = [](const std::string&) { return OkReply("ok"); };
     thread_ = std::thread([this] { Serve(); });
@@ -111,14 +97,7 @@ bool TestServer::WaitForFragments(std::size_t n, std::chrono::milliseconds deadl
 }
 
 void TestServer::Serve() {
-    for (;;) {
-        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            continue;
-        }
-        if (fds[1].revents != 0) {
-            return;
-        }
+    while (WaitReadable(listenFd_, stopFd_)) {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd >= 0) {
             HandleConnection(fd);
@@ -154,7 +133,7 @@ void TestServer::HandleConnection(int fd) {
         arrived_.notify_all();
 
         const ScriptedReply reply = script(request);
-        if (!SendAll(fd, reply.bytes) || reply.then == ScriptedReply::Then::Close) {
+        if (!SendAll(fd, stopFd_, reply.bytes) || reply.then == ScriptedReply::Then::Close) {
             return;
         }
         if (reply.then == ScriptedReply::Then::Stall) {
@@ -168,8 +147,7 @@ void TestServer::HandleConnection(int fd) {
 }
 
 bool TestServer::ReadSome(int fd, std::string& buffer) {
-    pollfd fds[2] = {{fd, POLLIN, 0}, {stopFd_, POLLIN, 0}};
-    if (::poll(fds, 2, -1) < 0 || fds[1].revents != 0) {
+    if (!WaitReadable(fd, stopFd_)) {
         return false;
     }
     char chunk[4096];
@@ -178,22 +156,6 @@ bool TestServer::ReadSome(int fd, std::string& buffer) {
         return false;
     }
     buffer.append(chunk, static_cast<std::size_t>(n));
-    return true;
-}
-
-bool TestServer::SendAll(int fd, const std::string& bytes) {
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        pollfd fds[2] = {{fd, POLLOUT, 0}, {stopFd_, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0 || fds[1].revents != 0) {
-            return false;
-        }
-        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) {
-            return false;
-        }
-        sent += static_cast<std::size_t>(n);
-    }
     return true;
 }
 

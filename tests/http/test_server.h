@@ -58,7 +58,6 @@ class TestServer {
     void Serve();
     void HandleConnection(int fd);
     bool ReadSome(int fd, std::string& buffer);
-    bool SendAll(int fd, const std::string& bytes);
 
     int listenFd_ = -1;
     int stopFd_ = -1;
