@@ -114,6 +114,22 @@ WideText ToWide(std::string_view bytes, bool withCheckpoints) {
     return out;
 }
 
+namespace {
+
+// Appends the character at bytes[i] as the subject holds it ("?" when it has no unit); its width.
+std::size_t AppendChar(const Table& table, std::string_view bytes, std::size_t i,
+                       std::string& out) {
+    const Char c = CharAt(table, bytes, i);
+    if (c.unit == 0) {
+        out += static_cast<char>(kBadUnit);
+    } else {
+        out.append(bytes.data() + i, c.width);
+    }
+    return c.width;
+}
+
+}  // namespace
+
 void AppendUnits(std::string_view bytes, const std::vector<std::uint32_t>& checkpoints,
                  std::size_t begin, std::size_t end, std::string& out) {
     if (begin >= end) {
@@ -129,26 +145,14 @@ void AppendUnits(std::string_view bytes, const std::vector<std::uint32_t>& check
         i += CharAt(table, bytes, i).width;
     }
     for (std::size_t u = begin; u < end && i < bytes.size(); ++u) {
-        const Char c = CharAt(table, bytes, i);
-        if (c.unit == 0) {
-            out += static_cast<char>(kBadUnit);
-        } else {
-            out.append(bytes.data() + i, c.width);
-        }
-        i += c.width;
+        i += AppendChar(table, bytes, i, out);
     }
 }
 
 void AppendRoundTrip(std::string_view bytes, std::string& out) {
     const Table& table = DecodeTable();
     for (std::size_t i = 0; i < bytes.size();) {
-        const Char c = CharAt(table, bytes, i);
-        if (c.unit == 0) {
-            out += static_cast<char>(kBadUnit);
-        } else {
-            out.append(bytes.data() + i, c.width);
-        }
-        i += c.width;
+        i += AppendChar(table, bytes, i, out);
     }
 }
 
