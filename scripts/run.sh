@@ -10,7 +10,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
 fi
 
 . scripts/deps.sh
-tovik_install_deps
+tovik_install_deps xdg-utils  # opens the start-up page in the default browser
 
 build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVIK_BUILD_TESTS=OFF >/dev/null
